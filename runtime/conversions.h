@@ -1,0 +1,43 @@
+// Text, number and date-time conversions. All pure but CurrentDateTime; none
+// fails: failures give a defined value (0, null, or the earliest date-time).
+#pragma once
+#include <cstdint>
+
+#include "app/text_heap.h"
+
+// Local date-time: days since 1899-12-30, the time of day as seconds times the
+// double nearest 1/86400 (subtracted before 1899-12-30).
+using DateTime = double;
+
+constexpr DateTime EarliestDateTime = -657434.0; // 0100-01-01 00:00:00
+constexpr DateTime LatestDateTimeDay = 2958465.0; // 9999-12-31 00:00:00
+
+DateTime CurrentDateTime();
+
+DateTime ClampDateTime(DateTime value);
+
+struct DateTimeParts {
+    int32_t year, month, day, hour, minute, second;
+};
+DateTimeParts SplitDateTime(DateTime value);
+DateTime EncodeDateTime(const DateTimeParts& parts); // parts must be valid
+
+int32_t YearOf(DateTime value);
+int32_t MonthOf(DateTime value);
+int32_t DayOf(DateTime value);
+int32_t HourOf(DateTime value);
+int32_t MinuteOf(DateTime value);
+
+DateTime ParseDateTime(const char* text);
+double DateTimeDifference(DateTime first, DateTime second, int32_t unit);
+
+Text NumberToText(int32_t value);
+Text NumberToText(const char* text);
+int32_t TextToInt(const char* text);
+int32_t TextToInt(int32_t value);
+int64_t TextToInt64(const char* text);
+int32_t FloorToInt(double x);
+double RealModulo(double dividend, double divisor);
+double RealIntegerDivide(double dividend, double divisor);
+Text ReplaceText(const char* text, const char* search, const char* replacement,
+                 int32_t start, int32_t count, bool caseSensitive);
