@@ -1,5 +1,6 @@
 // Worker threads, their stop requests, and the paced wait of a countdown tick.
 #pragma once
+#include <atomic>
 #include <cstdint>
 
 // An operating-system thread handle; 0 stands for no thread.
@@ -9,7 +10,7 @@ using ThreadRoutine = void (*)();
 // Starts `routine` on a new thread. With a handle variable the handle is stored
 // there (0 when creation failed) and stays open; a handle the variable held
 // before is closed first. Without one the handle is closed at once.
-bool StartThread(ThreadRoutine routine, ThreadHandle* handleVariable = nullptr);
+bool StartThread(ThreadRoutine routine, std::atomic<ThreadHandle>* handleVariable = nullptr);
 
 // Ends a worker. Another thread's worker is asked to stop: from the moment this
 // returns it makes no further control access and starts no command, and it
