@@ -1,6 +1,7 @@
 // The operating system's own tools, started as hidden child processes.
 #pragma once
 #include <cstdint>
+#include <string>
 
 extern const char ReleaseCommand[];  // "ipconfig /release"
 extern const char RenewCommand[];    // "ipconfig /renew"
@@ -25,3 +26,8 @@ void ReleaseNetwork();
 // Handlers of the two manual network buttons.
 void OnDisconnectClicked();
 void OnConnectClicked();
+
+// The full path in `systemFolder` of the program that the first word of
+// `commandLine` names, with ".exe" added when the word has no extension; empty
+// when the word names a folder or a drive of its own (then it is used as given).
+std::string SystemProgramPath(const char* commandLine, const std::string& systemFolder);
