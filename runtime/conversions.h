@@ -19,6 +19,8 @@ DateTime ClampDateTime(DateTime value);
 struct DateTimeParts {
     int32_t year, month, day, hour, minute, second;
 };
+// The parts of a value, rounded to the nearest second. Not clamped (the part
+// extractors clamp first), but NaN and values far outside the range are.
 DateTimeParts SplitDateTime(DateTime value);
 DateTime EncodeDateTime(const DateTimeParts& parts); // parts must be valid
 
@@ -28,7 +30,24 @@ int32_t DayOf(DateTime value);
 int32_t HourOf(DateTime value);
 int32_t MinuteOf(DateTime value);
 
+// Folds the full-width forms, the ideographic space, "～", "☆" and "★" to
+// ASCII and drops a lone lead byte at the end; a new Text, null when empty.
+// ParseDateTime, TextToInt and TextToInt64 read their text through this fold.
+Text FoldFullWidth(const char* text);
+
 DateTime ParseDateTime(const char* text);
+
+// Units of DateTimeDifference; below 1 counts as years, above 8 as seconds.
+enum DifferenceUnit : int32_t {
+    DifferenceYears = 1,
+    DifferenceQuarters = 2,
+    DifferenceMonths = 3,
+    DifferenceWeeks = 4,
+    DifferenceDays = 5,
+    DifferenceHours = 6,
+    DifferenceMinutes = 7,
+    DifferenceSeconds = 8,
+};
 double DateTimeDifference(DateTime first, DateTime second, int32_t unit);
 
 Text NumberToText(int32_t value);
