@@ -14,7 +14,12 @@ exe="$build/windows/tolvane.exe"
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     export WINEPREFIX="${WINEPREFIX:-$HOME/.tolvane-wine}" WINEARCH=win32 WINEDEBUG=-all
-    [ -d "$WINEPREFIX" ] || WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1
+    if [ ! -d "$WINEPREFIX" ]; then
+        WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1
+        # shellcheck source=tools/wine-fonts.sh
+        source "$root/tools/wine-fonts.sh"
+        tolvane_link_cjk_fonts
+    fi
     exec wine "$exe"
 fi
 

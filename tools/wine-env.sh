@@ -30,6 +30,15 @@ fi
 WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1
 wineserver -w
 
+# Chinese in the dialog fonts, and a virtual desktop, so that windows get their
+# title bars drawn even without a window manager.
+# shellcheck source=tools/wine-fonts.sh
+source "$(dirname "${BASH_SOURCE[0]}")/wine-fonts.sh"
+tolvane_link_cjk_fonts
+wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+wineserver -w
+
 if [ -n "${FAKE_TOOLS_DIR:-}" ]; then
     cp "$FAKE_TOOLS_DIR/ipconfig.exe" "$FAKE_TOOLS_DIR/shutdown.exe" "$WINEPREFIX/drive_c/windows/system32/"
 fi
