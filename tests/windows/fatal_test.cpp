@@ -1,0 +1,102 @@
+// The fatal path: an error box without owner window, captioned "错误", with the
+// message under "运行时出错!", and exit code -1 once the box is closed.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct BoxSearch {
+    DWORD processId;
+    HWND box;
+};
+
+BOOL CALLBACK FindBox(HWND hwnd, LPARAM lParam) {
+    auto* search = reinterpret_cast<BoxSearch*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    wchar_t className[32] = {};
+    GetClassNameW(hwnd, className, 32);
+    if (owner == search->processId && std::wstring(className) == L"#32770" && IsWindowVisible(hwnd)) {
+        search->box = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The probe program, by its Unix path on the Wine drive Z:.
+std::wstring ProbePath() {
+    std::wstring path = L"Z:";
+    for (const char* p = TOLVANE_FATAL_PROBE_UNIX; *p != '\0'; ++p) path += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
+    return path;
+}
+
+std::wstring TextOf(HWND hwnd) {
+    wchar_t buffer[512] = {};
+    SendMessageW(hwnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buffer));
+    return buffer;
+}
+
+BOOL CALLBACK CollectTexts(HWND hwnd, LPARAM lParam) {
+    wchar_t className[32] = {};
+    GetClassNameW(hwnd, className, 32);
+    if (_wcsicmp(className, L"Static") == 0) reinterpret_cast<std::vector<std::wstring>*>(lParam)->push_back(TextOf(hwnd));
+    return TRUE;
+}
+
+struct FatalCase {
+    const wchar_t* request;
+    const wchar_t* message;
+};
+
+class FatalPath : public testing::TestWithParam<FatalCase> {};
+
+TEST_P(FatalPath, ShowsTheErrorBoxAndExitsWithMinusOne) {
+    const FatalCase& c = GetParam();
+    std::wstring commandLine = L"\"" + ProbePath() + L"\" " + c.request;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+
+    BoxSearch search = {process.dwProcessId, nullptr};
+    const DWORD deadline = GetTickCount() + 20000;
+    while (search.box == nullptr && GetTickCount() < deadline &&
+           WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+        if (search.box == nullptr) Sleep(20);
+    }
+    ASSERT_NE(search.box, nullptr) << "no error box appeared";
+    EXPECT_EQ(GetWindow(search.box, GW_OWNER), nullptr);
+    EXPECT_EQ(TextOf(search.box), L"错误");
+    std::vector<std::wstring> texts;
+    EnumChildWindows(search.box, CollectTexts, reinterpret_cast<LPARAM>(&texts));
+    const std::wstring expected = std::wstring(L"运行时出错!\r\n\r\n错误信息：") + c.message + L"\r\n";
+    bool found = false;
+    for (const std::wstring& text : texts) found = found || text == expected;
+    EXPECT_TRUE(found) << "the box's text differs";
+
+    // The process waits for the box; it ends only once the box is closed.
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    PostMessageW(search.box, WM_COMMAND, IDOK, 0);
+    ASSERT_EQ(WaitForSingleObject(process.hProcess, 20000), static_cast<DWORD>(WAIT_OBJECT_0));
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    EXPECT_EQ(exitCode, static_cast<DWORD>(-1));
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, FatalPath,
+    testing::Values(FatalCase{L"unknown-window", L"未载入欲访问窗口组件所在的窗口"},
+                    FatalCase{L"no-window-yet", L"未载入欲访问窗口组件所在的窗口"},
+                    FatalCase{L"unknown-unit", L"未载入欲访问窗口组件所在的窗口"},
+                    FatalCase{L"unknown-description", L"载入启动窗口失败"},
+                    FatalCase{L"modulo-by-zero", L"不能求余数于零"},
+                    FatalCase{L"divide-by-zero", L"不能整除于零"}));
+
+} // namespace
