@@ -94,28 +94,32 @@ int64_t WholeMonthsBetween(const DateTimeParts& earlier, const DateTimeParts& la
 
 // ---- full-width fold
 
-// One character of the fold: `consumed` input bytes become `length` output bytes.
-struct FoldedCharacter {
-    int consumed;
-    int length;
-    unsigned char bytes[2];
-};
-
-// Folds the character at `at`, which is not the terminating NUL.
-FoldedCharacter FoldCharacter(const unsigned char* at) {
+// Folds the character at `at`, which is not the terminating NUL: writes what
+// it becomes (0 to 2 bytes) to `out`, returns that count and moves `at` past it.
+inline int FoldCharacter(const unsigned char*& at, unsigned char* out) {
     const unsigned char lead = at[0];
-    if (lead < 0x80) return {1, 1, {lead, 0}};
+    if (lead < 0x80) {
+        out[0] = lead;
+        at += 1;
+        return 1;
+    }
     const unsigned char trail = at[1];
-    if (trail == 0) return {1, 0, {0, 0}}; // a lone lead byte at the end is dropped
-    if (lead == 0xA3 && trail >= 0xA1 && trail <= 0xFE) {
-        return {2, 1, {static_cast<unsigned char>(trail - 0x80), 0}}; // full-width "！" to "￣"
+    if (trail == 0) { // a lone lead byte at the end is dropped
+        at += 1;
+        return 0;
     }
-    if (lead == 0xA1) {
-        if (trail == 0xA1) return {2, 1, {' ', 0}};                  // ideographic space
-        if (trail == 0xAB) return {2, 1, {'~', 0}};                  // ～
-        if (trail == 0xEE || trail == 0xEF) return {2, 1, {'*', 0}}; // ☆ ★
+    at += 2;
+    if (lead == 0xA3 && trail >= 0xA1 && trail <= 0xFE) { // full-width "！" to "￣"
+        out[0] = static_cast<unsigned char>(trail - 0x80);
+        return 1;
     }
-    return {2, 2, {lead, trail}};
+    if (lead == 0xA1 && (trail == 0xA1 || trail == 0xAB || trail == 0xEE || trail == 0xEF)) {
+        out[0] = trail == 0xA1 ? ' ' : trail == 0xAB ? '~' : '*'; // ideographic space, ～, ☆ and ★
+        return 1;
+    }
+    out[0] = lead;
+    out[1] = trail;
+    return 2;
 }
 
 const unsigned char* Bytes(const char* text) { return reinterpret_cast<const unsigned char*>(text != nullptr ? text : ""); }
@@ -130,26 +134,23 @@ bool IsWhiteSpace(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r')
 // step stops at the first byte of a two-byte character the fold leaves.
 uint64_t LeadingInteger(const char* text) {
     const unsigned char* at = Bytes(text);
-    FoldedCharacter c{0, 0, {0, 0}};
-    // Next folded character that is not empty; length 0 at the end of the text.
-    auto next = [&at, &c]() {
-        while (*at != 0) {
-            c = FoldCharacter(at);
-            at += c.consumed;
-            if (c.length != 0) return;
-        }
-        c = FoldedCharacter{0, 0, {0, 0}};
+    unsigned char c[2] = {0, 0};
+    int length = 0;
+    // The next folded character that is not empty; length 0 at the end.
+    auto next = [&at, &c, &length]() {
+        length = 0;
+        while (length == 0 && *at != 0) length = FoldCharacter(at, c);
     };
     next();
-    while (c.length == 1 && IsWhiteSpace(c.bytes[0])) next();
+    while (length == 1 && IsWhiteSpace(c[0])) next();
     bool negative = false;
-    if (c.length == 1 && (c.bytes[0] == '+' || c.bytes[0] == '-')) {
-        negative = c.bytes[0] == '-';
+    if (length == 1 && (c[0] == '+' || c[0] == '-')) {
+        negative = c[0] == '-';
         next();
     }
     uint64_t value = 0;
-    while (c.length == 1 && IsDigit(c.bytes[0])) {
-        value = value * 10u + static_cast<uint64_t>(c.bytes[0] - '0');
+    while (length == 1 && IsDigit(c[0])) {
+        value = value * 10u + static_cast<uint64_t>(c[0] - '0');
         next();
     }
     return negative ? 0u - value : value;
@@ -246,20 +247,13 @@ int32_t MinuteOf(DateTime value) { return SplitDateTime(ClampDateTime(value)).mi
 Text FoldFullWidth(const char* text) {
     const unsigned char* at = Bytes(text);
     size_t length = 0;
-    for (const unsigned char* p = at; *p != 0;) {
-        const FoldedCharacter c = FoldCharacter(p);
-        length += static_cast<size_t>(c.length);
-        p += c.consumed;
-    }
+    unsigned char bytes[2];
+    for (const unsigned char* p = at; *p != 0;) length += static_cast<size_t>(FoldCharacter(p, bytes));
     if (length == 0) return nullptr;
     Text result = AllocateResult(length);
-    char* out = result;
-    for (const unsigned char* p = at; *p != 0;) {
-        const FoldedCharacter c = FoldCharacter(p);
-        for (int i = 0; i < c.length; ++i) *out++ = static_cast<char>(c.bytes[i]);
-        p += c.consumed;
-    }
-    *out = '\0';
+    unsigned char* out = reinterpret_cast<unsigned char*>(result);
+    for (const unsigned char* p = at; *p != 0;) out += FoldCharacter(p, out);
+    *out = 0;
     return result;
 }
 
@@ -269,13 +263,13 @@ DateTime ParseDateTime(const char* text) {
     cursor.more = false;
     cursor.at = 0;
     for (const unsigned char* p = Bytes(text); *p != 0;) {
-        const FoldedCharacter c = FoldCharacter(p);
-        if (cursor.length + c.length > ParsePrefixCapacity) {
+        unsigned char bytes[2];
+        const int length = FoldCharacter(p, bytes);
+        if (cursor.length + length > ParsePrefixCapacity) {
             cursor.more = true;
             break;
         }
-        for (int i = 0; i < c.length; ++i) cursor.folded[cursor.length++] = c.bytes[i];
-        p += c.consumed;
+        for (int i = 0; i < length; ++i) cursor.folded[cursor.length++] = bytes[i];
     }
     if (cursor.length == 0 && !cursor.more) return EarliestDateTime;
 
