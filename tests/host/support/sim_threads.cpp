@@ -164,13 +164,14 @@ void PacedDelay(int32_t milliseconds) {
     }
     SimWorker& worker = *current;
     if (worker.info.stopped) return; // a stop request ends the wait at once
-    SimAdvanceClockMilliseconds(static_cast<int64_t>(milliseconds) + delayExtra);
-    ++worker.info.ticks;
-    if (worker.info.ticks > worker.tickBudget) {
+    if (worker.info.ticks >= worker.tickBudget) {
+        // The budget is spent: stop the worker as Stop would, in its wait.
         worker.info.overBudget = true;
         worker.info.stopped = true;
         return;
     }
+    SimAdvanceClockMilliseconds(static_cast<int64_t>(milliseconds) + delayExtra);
+    ++worker.info.ticks;
     if (betweenTicksHook) {
         const int64_t tick = worker.info.ticks;
         auto hook = betweenTicksHook; // the hook may replace itself
