@@ -6,6 +6,7 @@ set(TOLVANE_PORTABLE_SOURCES
     countdown/run_control.cpp
     countdown/minutes_countdown.cpp
     countdown/date_countdown.cpp
+    countdown/worker_steps.cpp
     runtime/conversions.cpp
 )
 list(TRANSFORM TOLVANE_PORTABLE_SOURCES PREPEND "${PROJECT_SOURCE_DIR}/")

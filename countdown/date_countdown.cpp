@@ -8,6 +8,7 @@
 #include "commands/commands.h"
 #include "countdown/countdown_text.h"
 #include "countdown/run_control.h"
+#include "countdown/worker_steps.h"
 #include "runtime/conversions.h"
 #include "runtime/threads.h"
 
@@ -36,14 +37,6 @@ void ReleaseKept(KeptTexts& kept) {
     Replace(kept.unsignedDifference, nullptr);
 }
 
-// The number in a combo box now; a box without text counts as "".
-int32_t ReadBoxNumber(uint32_t box) {
-    Text text = ReadText(box, PropComboText);
-    const int32_t value = TextToInt(OrEmpty(text));
-    FreeText(text);
-    return value;
-}
-
 // The target text "<year>年<month>月<day>日<hour>时<minute>分58秒" from the combo
 // texts as they stand.
 Text JoinTargetText() {
@@ -67,31 +60,9 @@ Text JoinTargetText() {
 // read afresh; the first mismatch ends the test and leaves the later boxes unread.
 bool TargetReached(const KeptTexts& kept) {
     for (int i = 0; i < 4; ++i) {
-        if (TextToInt(OrEmpty(kept.components[i])) != ReadBoxNumber(TargetBoxes[i])) return false;
+        if (TextToInt(OrEmpty(kept.components[i])) != ReadNumber(TargetBoxes[i], PropComboText)) return false;
     }
-    return TextToInt(OrEmpty(kept.components[4])) >= ReadBoxNumber(TargetBoxes[4]);
-}
-
-// The action at the target, decided by the radios as they stand now. Returns
-// true when the worker has released the network and ended itself; it must then
-// leave at once.
-bool TakeTargetAction() {
-    if (ReadInteger(单选断网, PropChecked) == 1) {
-        ReleaseNetwork();
-        // RunFlag and WorkerHandle belong to this run only while Stop has not
-        // struck: once it has, Stop has cleared RunFlag itself and a new Start may
-        // already have set it again for another worker.
-        if (!BeginWorkerStep()) return true;
-        RunFlag.store(0);
-        const ThreadHandle self = WorkerHandle.load();
-        EndWorkerStep();
-        ForceEndThread(self);
-        return true;
-    }
-    if (ReadInteger(单选关机, PropChecked) == 1) {
-        RunCommandLine(PowerOffCommand, false, WindowModeHidden);
-    }
-    return false;
+    return TextToInt(OrEmpty(kept.components[4])) >= ReadNumber(TargetBoxes[4], PropComboText);
 }
 
 } // namespace

@@ -8,40 +8,11 @@
 #include "commands/commands.h"
 #include "countdown/countdown_text.h"
 #include "countdown/run_control.h"
+#include "countdown/worker_steps.h"
 #include "runtime/conversions.h"
 #include "runtime/threads.h"
 
 namespace {
-
-// The number in the edit box now; a box without text counts as "".
-int32_t ReadMinutes() {
-    Text text = ReadText(编秒数框, PropContent);
-    const int32_t value = TextToInt(text != nullptr ? static_cast<const char*>(text) : "");
-    FreeText(text);
-    return value;
-}
-
-// The action at the target, decided by the radios as they stand now. Returns
-// true when the worker has released the network and ended itself; it must then
-// leave at once.
-bool TakeTargetAction() {
-    if (ReadInteger(单选断网, PropChecked) == 1) {
-        ReleaseNetwork();
-        // RunFlag and WorkerHandle belong to this run only while Stop has not
-        // struck: once it has, Stop has cleared RunFlag itself and a new Start may
-        // already have set it again for another worker.
-        if (!BeginWorkerStep()) return true;
-        RunFlag.store(0);
-        const ThreadHandle self = WorkerHandle.load();
-        EndWorkerStep();
-        ForceEndThread(self);
-        return true;
-    }
-    if (ReadInteger(单选关机, PropChecked) == 1) {
-        RunCommandLine(PowerOffCommand, false, WindowModeHidden);
-    }
-    return false;
-}
 
 int32_t NextTickCount(int32_t count) {
     // +1 with the wrap of a 32-bit register, well defined.
@@ -62,7 +33,7 @@ void MinutesCountdown() {
         const int32_t elapsedMinutes = TruncateToInt32(tickCount / 60.0);
 
         // Display: what is left of N minutes. Whole 365-day periods are dropped.
-        const int32_t totalSeconds = TruncateToInt32(ReadMinutes() * 60.0);
+        const int32_t totalSeconds = TruncateToInt32(ReadNumber(编秒数框, PropContent) * 60.0);
         int32_t remaining = TruncateToInt32(static_cast<double>(totalSeconds) - static_cast<double>(tickCount));
         remaining = TruncateToInt32(RealModulo(remaining, 31536000.0));
         const int32_t days = TruncateToInt32(RealIntegerDivide(remaining, 86400.0));
@@ -77,7 +48,7 @@ void MinutesCountdown() {
         FreeText(label);
 
         // Target test, on a fresh read of N.
-        if (elapsedMinutes < ReadMinutes()) continue;
+        if (elapsedMinutes < ReadNumber(编秒数框, PropContent)) continue;
         if (TakeTargetAction()) return;
     }
 }
