@@ -9,7 +9,11 @@
 #include <string>
 
 #ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
 #include <windows.h>
+#undef ReplaceText // commdlg.h's name for ReplaceTextA/W
 #else
 #include <iconv.h>
 #endif
@@ -98,7 +102,7 @@ TEST(DateTimeEncoding, EncodesAndSplitsKnownDates) {
         {{1899, 12, 30, 6, 0, 0}, 0.25},
         {{1899, 12, 29, 6, 0, 0}, -1.25}, // time of day subtracted before day 0
         {{1899, 12, 29, 0, 0, 0}, -1.0},
-        {{1899, 12, 29, 23, 59, 59}, -1.0 - 86399 * SecondInDays},
+        {{1899, 12, 29, 23, 59, 59}, -1.9999884259259257},
         {{1900, 3, 1, 0, 0, 0}, 61.0}, // 1900 is no leap year
         {{2000, 2, 29, 0, 0, 0}, 36585.0},
         {{100, 1, 1, 0, 0, 0}, -657434.0},
