@@ -82,13 +82,27 @@ void MarkStopped(Worker* worker) {
     SetEvent(worker->stopEvent);
 }
 
+// Puts `handle` (0 after a failed start) into the handle variable. The handle
+// the variable held before is given up, also when the start failed: it is
+// closed at once, or when its thread ends if that is still running.
+void StoreHandle(std::atomic<ThreadHandle>* handleVariable, ThreadHandle handle) {
+    const ThreadHandle previous = handleVariable->exchange(handle);
+    if (previous == 0) return;
+    Worker* old;
+    {
+        RegistryGuard guard;
+        old = FindByHandle(previous);
+    }
+    if (old != nullptr) Release(old);
+}
+
 } // namespace
 
 bool StartThread(ThreadRoutine routine, std::atomic<ThreadHandle>* handleVariable) {
     auto* worker = new Worker{routine, CreateEventW(nullptr, TRUE, FALSE, nullptr), 0, 1, nullptr, 0, nullptr};
     if (worker->stopEvent == nullptr) {
         delete worker;
-        if (handleVariable != nullptr) handleVariable->store(0);
+        if (handleVariable != nullptr) StoreHandle(handleVariable, 0);
         return false;
     }
     // One reference for the thread, one for the handle while it is handed out.
@@ -106,20 +120,11 @@ bool StartThread(ThreadRoutine routine, std::atomic<ThreadHandle>* handleVariabl
     if (thread == nullptr) {
         CloseHandle(worker->stopEvent);
         delete worker;
-        if (handleVariable != nullptr) handleVariable->store(0);
+        if (handleVariable != nullptr) StoreHandle(handleVariable, 0);
         return false;
     }
     if (handleVariable != nullptr) {
-        // The handle of the worker before goes with its replacement.
-        const ThreadHandle previous = handleVariable->exchange(reinterpret_cast<ThreadHandle>(thread));
-        if (previous != 0) {
-            Worker* old;
-            {
-                RegistryGuard guard;
-                old = FindByHandle(previous);
-            }
-            if (old != nullptr) Release(old);
-        }
+        StoreHandle(handleVariable, reinterpret_cast<ThreadHandle>(thread));
     } else {
         Release(worker);
     }
@@ -150,6 +155,17 @@ void PumpPendingMessages() {
     }
 }
 
+bool PacedWaitOver(uint32_t start, uint32_t now, int32_t milliseconds) {
+    if (milliseconds <= 0) return true;
+    // Unsigned difference: a wait across the counter's wrap lasts as long as any other.
+    return now - start > static_cast<uint32_t>(milliseconds);
+}
+
+uint32_t PacedWaitSleep(uint32_t start, uint32_t now, int32_t milliseconds) {
+    if (PacedWaitOver(start, now, milliseconds)) return 0;
+    return static_cast<uint32_t>(milliseconds) - (now - start) + 1;
+}
+
 void PacedDelay(int32_t milliseconds) {
     if (milliseconds <= 0) return;
     const DWORD start = GetTickCount();
@@ -157,17 +173,19 @@ void PacedDelay(int32_t milliseconds) {
     for (;;) {
         PumpPendingMessages();
         PumpPendingMessages();
-        // Unsigned difference: a wait across the counter's wrap lasts as long as any other.
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed > static_cast<DWORD>(milliseconds)) return;
+        const DWORD now = GetTickCount();
+        if (PacedWaitOver(start, now, milliseconds)) return;
         PumpPendingMessages();
         PumpPendingMessages();
         if (ThreadStopRequested()) return;
         // Sleep until the counter can next be past the target, waking for this
-        // thread's messages and for a stop request.
-        const DWORD timeout = static_cast<DWORD>(milliseconds) - elapsed + 1;
+        // thread's messages and for a stop request. Only messages that came
+        // after the pump above wake it: the pump has looked at everything
+        // queued before, and what it left there (a WM_QUIT) must not end the
+        // sleep again and again.
+        const DWORD timeout = PacedWaitSleep(start, now, milliseconds);
         const DWORD woke = MsgWaitForMultipleObjectsEx(stopEvent != nullptr ? 1 : 0, stopEvent != nullptr ? &stopEvent : nullptr,
-                                                       timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+                                                       timeout, QS_ALLINPUT, 0);
         if (stopEvent != nullptr && woke == WAIT_OBJECT_0) return;
     }
 }

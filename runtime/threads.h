@@ -30,6 +30,15 @@ bool ThreadStopRequested();
 // calling worker is asked to stop.
 void PacedDelay(int32_t milliseconds);
 
+// The decision of a paced wait begun at counter reading `start`, at reading
+// `now`: over once the counter has moved more than `milliseconds` past the
+// start (at once for 0 or less). The distance is taken modulo 2^32, so a wait
+// across the counter's wrap lasts as long as any other.
+bool PacedWaitOver(uint32_t start, uint32_t now, int32_t milliseconds);
+// How long to sleep at reading `now` before the counter can first be past the
+// target: the milliseconds left plus one; 0 once the wait is over.
+uint32_t PacedWaitSleep(uint32_t start, uint32_t now, int32_t milliseconds);
+
 // Dispatches the calling thread's pending messages, leaving WM_QUIT queued.
 void PumpPendingMessages();
 
