@@ -3,6 +3,7 @@
 #include <tlhelp32.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 
 #include "tests/windows/driver/png.h"
@@ -366,25 +367,48 @@ LONG Normalised(LONG pixel, int screenExtent) {
 
 } // namespace
 
-bool ClickAt(POINT point) {
+bool ClickAt(POINT point, int count) {
+    if (count < 1) return true;
+    // Two single clicks on one spot within the double-click time would make
+    // the second a double click, which controls treat differently; wait until
+    // the system can no longer pair them.
+    static DWORD lastClickTime = 0;
+    static POINT lastClickPoint = {-100000, -100000};
+    if (std::abs(point.x - lastClickPoint.x) <= GetSystemMetrics(SM_CXDOUBLECLK) &&
+        std::abs(point.y - lastClickPoint.y) <= GetSystemMetrics(SM_CYDOUBLECLK)) {
+        const DWORD pairTime = GetDoubleClickTime() + 50;
+        WaitUntil([&] { return GetTickCount() - lastClickTime > pairTime; }, pairTime + 100);
+    }
+
     int width = GetSystemMetrics(SM_CXSCREEN);
     int height = GetSystemMetrics(SM_CYSCREEN);
-    std::vector<INPUT> move = {MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, Normalised(point.x, width),
-                                          Normalised(point.y, height))};
+    const LONG dx = Normalised(point.x, width);
+    const LONG dy = Normalised(point.y, height);
+    const DWORD at = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    std::vector<INPUT> move = {MouseInput(at, dx, dy)};
     if (!Inject(move)) return false;
     bool arrived = WaitUntil([&] {
         POINT now = {};
         return GetCursorPos(&now) && now.x == point.x && now.y == point.y;
     }, 2000);
     if (!arrived) return false;
-    std::vector<INPUT> click = {MouseInput(MOUSEEVENTF_LEFTDOWN), MouseInput(MOUSEEVENTF_LEFTUP)};
-    return Inject(click);
+    // Every button event carries the place too: a late pointer motion from the
+    // display must not move the click elsewhere.
+    std::vector<INPUT> clicks;
+    for (int i = 0; i < count; ++i) {
+        clicks.push_back(MouseInput(at | MOUSEEVENTF_LEFTDOWN, dx, dy));
+        clicks.push_back(MouseInput(at | MOUSEEVENTF_LEFTUP, dx, dy));
+    }
+    bool sent = Inject(clicks);
+    lastClickTime = GetTickCount();
+    lastClickPoint = point;
+    return sent;
 }
 
-bool Click(HWND window) {
+bool Click(HWND window, int count) {
     RECT rect = ScreenRect(window);
     POINT centre = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-    return ClickAt(centre);
+    return ClickAt(centre, count);
 }
 
 bool PressKey(WORD virtualKey, unsigned modifiers) {

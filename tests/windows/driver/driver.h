@@ -98,10 +98,13 @@ std::vector<HWND> VisibleTopLevelWindows(DWORD processId);
 
 // ---- input (SendInput) -----------------------------------------------------
 
-// Moves the mouse to the screen point and clicks the left button there.
-bool ClickAt(POINT screenPoint);
+// Moves the mouse to the screen point and clicks the left button there
+// `count` times in quick succession (count 2 is a double click). A click on
+// the spot of the previous one waits first until the two cannot make a double
+// click.
+bool ClickAt(POINT screenPoint, int count = 1);
 // Clicks the centre of the window's outer rectangle.
-bool Click(HWND window);
+bool Click(HWND window, int count = 1);
 enum Modifier : unsigned { NoModifier = 0, Shift = 1, Control = 2, Alt = 4 };
 // Presses and releases a virtual key, with the modifiers held down around it.
 bool PressKey(WORD virtualKey, unsigned modifiers = NoModifier);
