@@ -1,9 +1,10 @@
 // Time and text blocks per call of the conversions that a countdown tick makes.
 // Each benchmark counts AllocateText calls in every iteration: the counter
 // "blocks_per_call" is their mean, "most_blocks_in_one_call" the largest count
-// seen, and a call that takes more blocks than its result needs marks the
-// benchmark as failed. Texts that a call hands back are released within the
-// iteration, as the countdowns do, so the times include the release.
+// seen. A call that takes more blocks than its result needs, or a block left
+// unreleased, marks the benchmark as failed and makes the program end with
+// exit code 1. Texts that a call hands back are released within the iteration,
+// as the countdowns do, so the times include the release.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -25,6 +26,9 @@ const char InvalidText[] = "2019\xC4\xEA" "2\xD4\xC2" "30\xC8\xD5" "18\xCA\xB1" 
 // A reading of the clock during a countdown: 2019-12-28 18:25:07.
 const DateTime Now = 43827.0 + (18 * 3600 + 25 * 60 + 7) * 1.1574074074074073e-05;
 
+// Benchmarks marked as failed.
+int failures = 0;
+
 template <typename T>
 T Opaque(T value) {
     benchmark::DoNotOptimize(value);
@@ -45,8 +49,13 @@ void Measure(benchmark::State& state, int64_t blocksAllowed, Call call) {
     }
     state.counters["blocks_per_call"] = benchmark::Counter(static_cast<double>(total), benchmark::Counter::kAvgIterations);
     state.counters["most_blocks_in_one_call"] = static_cast<double>(most);
-    if (most > blocksAllowed) state.SkipWithError("a call took more text blocks than its result");
-    if (HostLiveTexts() != 0) state.SkipWithError("a text block was left unreleased");
+    if (most > blocksAllowed) {
+        state.SkipWithError("a call took more text blocks than its result");
+        ++failures;
+    } else if (HostLiveTexts() != 0) {
+        state.SkipWithError("a text block was left unreleased");
+        ++failures;
+    }
 }
 
 void ParseTarget(benchmark::State& state) {
@@ -168,4 +177,10 @@ BENCHMARK(DateTick);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return failures == 0 ? 0 : 1;
+}
