@@ -2,11 +2,10 @@
 // clock is reached only through ReadLocalClock.
 //
 // The arithmetic is meant to the last bit of a double (the countdown display
-// truncates values that lie a hair from a whole count), so on 32-bit x86 this
-// file computes with SSE2 rather than the x87 unit, whose extended precision
-// would round differently.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__i386__) && !defined(__SSE2_MATH__)
-#pragma GCC target("sse2", "fpmath=sse")
+// truncates values that lie a hair from a whole count); the 32-bit Windows build
+// therefore computes with SSE2, never with the x87 unit's extended precision.
+#if defined(__i386__) && !defined(__SSE2_MATH__)
+#error "build with SSE2 arithmetic (-msse2 -mfpmath=sse)"
 #endif
 
 #include "runtime/conversions.h"
