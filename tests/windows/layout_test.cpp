@@ -3,7 +3,6 @@
 // lists, all read from the running program.
 #include <windows.h>
 
-#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -179,27 +178,6 @@ TEST_F(Layout, WindowIsTitledFixedTopmostAndCentred) {
     EXPECT_EQ(rect.bottom - rect.top, WindowHeight);
     EXPECT_EQ(rect.left, (GetSystemMetrics(SM_CXSCREEN) - WindowWidth) / 2);
     EXPECT_EQ(rect.top, (GetSystemMetrics(SM_CYSCREEN) - WindowHeight) / 2);
-}
-
-// The window takes its icons from the class; Wine cannot read another
-// process's class icons, so the test looks at the resource they come from.
-TEST_F(Layout, ExecutableHoldsTheIconGroupInLargeAndSmallSize) {
-    HMODULE image = LoadLibraryExW(TolvaneExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(image, nullptr);
-    HRSRC group = FindResourceW(image, L"DEFAULT_ICON", MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */);
-    ASSERT_NE(group, nullptr) << "icon group DEFAULT_ICON";
-    const BYTE* data = static_cast<const BYTE*>(LockResource(LoadResource(image, group)));
-    ASSERT_NE(data, nullptr);
-    // GRPICONDIR: three WORDs, then 14-byte entries that start with width and height.
-    const WORD count = *reinterpret_cast<const WORD*>(data + 4);
-    std::vector<int> sizes;
-    for (WORD i = 0; i < count; ++i) {
-        const BYTE* entry = data + 6 + 14 * i;
-        if (entry[0] == entry[1]) sizes.push_back(entry[0] == 0 ? 256 : entry[0]);
-    }
-    FreeLibrary(image);
-    EXPECT_NE(std::find(sizes.begin(), sizes.end(), GetSystemMetrics(SM_CXICON)), sizes.end()) << "large size";
-    EXPECT_NE(std::find(sizes.begin(), sizes.end(), GetSystemMetrics(SM_CXSMICON)), sizes.end()) << "small size";
 }
 
 TEST_F(Layout, EveryControlHasItsKindTextPlaceAndState) {
