@@ -207,9 +207,14 @@ void FillComboBox(HWND combo, const UnitDescription& unit) {
         SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::to_wstring(value).c_str()));
     }
     if (unit.list.trailingEmptyItem) SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L""));
-    // List lines one pixel taller than the font's line.
-    const LRESULT itemHeight = SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0);
-    if (itemHeight > 0) SendMessageW(combo, CB_SETITEMHEIGHT, 0, itemHeight + 1);
+    // List lines one pixel taller than the font's line, set on the list itself
+    // (not every window system takes it through the combo box).
+    COMBOBOXINFO info = {};
+    info.cbSize = sizeof info;
+    if (GetComboBoxInfo(combo, &info) && info.hwndList != nullptr) {
+        const LRESULT itemHeight = SendMessageW(info.hwndList, LB_GETITEMHEIGHT, 0, 0);
+        if (itemHeight > 0) SendMessageW(info.hwndList, LB_SETITEMHEIGHT, 0, itemHeight + 1);
+    }
     // The position first, then the text at start, whatever item the position names.
     SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(unit.list.position), 0);
     SetWindowTextW(combo, WideFromText(unit.text).c_str());

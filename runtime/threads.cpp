@@ -150,7 +150,13 @@ bool ThreadStopRequested() {
 void PumpPendingMessages() {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE) && message.message != WM_QUIT) {
-        if (GetMessageW(&message, nullptr, 0, 0) <= 0) break;
+        // Taken without blocking: the message seen may be gone by now (a paint
+        // message validated meanwhile), and a quit is left for the main loop.
+        if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) break;
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
         DispatchOneMessage(message);
     }
 }
