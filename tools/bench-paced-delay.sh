@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Benchmark of the paced wait: builds tests/windows/bench/paced_delay_bench.exe
-# (cross-built, in TOLVANE_BUILD_DIR or /tmp/build-threads) and runs it under
+# (cross-built in build/windows, or TOLVANE_BUILD_DIR/windows) and runs it under
 # Wine in a fresh prefix. It prints the processor time of a ten-second stretch
 # of PacedDelay(1000) waits as a share of one core, and the length of each wait;
 # then, for scale, the same for two seconds of the plain busy poll.
@@ -10,9 +10,10 @@
 # is measured here and printed beside the program's own.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build="${TOLVANE_BUILD_DIR:-/tmp/build-threads}"
+build="${TOLVANE_BUILD_DIR:-$root/build}/windows"
 
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw32.cmake" >/dev/null
+bash "$root/tools/setup.sh"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw32.cmake" >/dev/null
 cmake --build "$build" -j2 --target paced_delay_bench >/dev/null
 bench="$build/tests/windows/bench/paced_delay_bench.exe"
 

@@ -12,6 +12,9 @@ TOLVANE_WINE_TMP=$(mktemp -d /tmp/tolvane-wine.XXXXXX)
 export WINEARCH=win32
 export WINEPREFIX="$TOLVANE_WINE_TMP/prefix"
 export WINEDEBUG=-all
+# A code page other than 936 on purpose: the program must show its Chinese
+# texts right whatever the system's code page is.
+export LC_ALL=C.UTF-8
 # Tools log what they were asked to do here.
 export TOLVANE_FAKE_LOG="$TOLVANE_WINE_TMP/fake-tools.log"
 
