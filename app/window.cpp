@@ -11,6 +11,7 @@
 #include "app/encoding.h"
 #include "app/fatal.h"
 #include "app/properties.h"
+#include "runtime/threads.h"
 
 struct LoadedWindow {
     const WindowDescription* description = nullptr;
@@ -133,6 +134,9 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         return TRUE; // no help file
     case WM_DESTROY:
         if (hwnd == mainWindow.hwnd) {
+            // A countdown still running ends with the process: from here on it
+            // reaches no control and starts no command.
+            StopAllWorkers();
             mainWindow.eventsLive = false;
             for (UnitState& unit : mainWindow.units) unit.control = nullptr;
             mainWindow.hwnd = nullptr;

@@ -143,6 +143,11 @@ bool ForceEndThread(ThreadHandle handle) {
     return true;
 }
 
+void StopAllWorkers() {
+    RegistryGuard guard;
+    for (Worker* worker = workers; worker != nullptr; worker = worker->next) MarkStopped(worker);
+}
+
 bool ThreadStopRequested() {
     return currentWorker != nullptr && currentWorker->stopped != 0;
 }

@@ -20,6 +20,10 @@ bool StartThread(ThreadRoutine routine, std::atomic<ThreadHandle>* handleVariabl
 // named a thread of this program.
 bool ForceEndThread(ThreadHandle handle);
 
+// Stops every worker as ForceEndThread does; used when the window goes, so
+// that nothing is started on the way out.
+void StopAllWorkers();
+
 // True when the calling thread is a worker that has been asked to stop or has
 // ended itself.
 bool ThreadStopRequested();
