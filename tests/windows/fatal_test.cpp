@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/windows/driver/driver.h"
+
 namespace {
 
 struct BoxSearch {
@@ -18,32 +20,19 @@ BOOL CALLBACK FindBox(HWND hwnd, LPARAM lParam) {
     auto* search = reinterpret_cast<BoxSearch*>(lParam);
     DWORD owner = 0;
     GetWindowThreadProcessId(hwnd, &owner);
-    wchar_t className[32] = {};
-    GetClassNameW(hwnd, className, 32);
-    if (owner == search->processId && std::wstring(className) == L"#32770" && IsWindowVisible(hwnd)) {
+    if (owner == search->processId && driver::ClassNameOf(hwnd) == L"#32770" && IsWindowVisible(hwnd)) {
         search->box = hwnd;
         return FALSE;
     }
     return TRUE;
 }
 
-// The probe program, by its Unix path on the Wine drive Z:.
-std::wstring ProbePath() {
-    std::wstring path = L"Z:";
-    for (const char* p = TOLVANE_FATAL_PROBE_UNIX; *p != '\0'; ++p) path += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
-    return path;
-}
-
-std::wstring TextOf(HWND hwnd) {
-    wchar_t buffer[512] = {};
-    SendMessageW(hwnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buffer));
-    return buffer;
-}
+std::wstring ProbePath() { return driver::WindowsPathFromUnix(TOLVANE_FATAL_PROBE_UNIX); }
 
 BOOL CALLBACK CollectTexts(HWND hwnd, LPARAM lParam) {
-    wchar_t className[32] = {};
-    GetClassNameW(hwnd, className, 32);
-    if (_wcsicmp(className, L"Static") == 0) reinterpret_cast<std::vector<std::wstring>*>(lParam)->push_back(TextOf(hwnd));
+    if (_wcsicmp(driver::ClassNameOf(hwnd).c_str(), L"Static") == 0) {
+        reinterpret_cast<std::vector<std::wstring>*>(lParam)->push_back(driver::TextOf(hwnd));
+    }
     return TRUE;
 }
 
@@ -71,7 +60,7 @@ TEST_P(FatalPath, ShowsTheErrorBoxAndExitsWithMinusOne) {
     }
     ASSERT_NE(search.box, nullptr) << "no error box appeared";
     EXPECT_EQ(GetWindow(search.box, GW_OWNER), nullptr);
-    EXPECT_EQ(TextOf(search.box), L"错误");
+    EXPECT_EQ(driver::TextOf(search.box), L"错误");
     std::vector<std::wstring> texts;
     EnumChildWindows(search.box, CollectTexts, reinterpret_cast<LPARAM>(&texts));
     const std::wstring expected = std::wstring(L"运行时出错!\r\n\r\n错误信息：") + c.message + L"\r\n";

@@ -11,32 +11,11 @@
 #include "app/properties.h"
 #include "app/window.h"
 #include "runtime/threads.h"
+#include "tests/windows/driver/driver.h"
 
 namespace {
 
-struct ControlSearch {
-    uint32_t id;
-    HWND found;
-};
-
-BOOL CALLBACK MatchControl(HWND hwnd, LPARAM lParam) {
-    auto* search = reinterpret_cast<ControlSearch*>(lParam);
-    if (static_cast<uint32_t>(GetWindowLongPtrW(hwnd, GWLP_ID)) != search->id) return TRUE;
-    search->found = hwnd;
-    return FALSE;
-}
-
-HWND ControlOf(uint32_t id) {
-    ControlSearch search = {id, nullptr};
-    EnumChildWindows(CallCarrierWindow(), MatchControl, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-std::wstring WindowText(HWND hwnd) {
-    wchar_t buffer[256] = {};
-    GetWindowTextW(hwnd, buffer, 256);
-    return buffer;
-}
+HWND ControlOf(uint32_t id) { return driver::ControlIn(CallCarrierWindow(), id); }
 
 // Counts the size changes that reach the window.
 WNDPROC baseWindowProc = nullptr;
@@ -82,9 +61,9 @@ TEST_F(ControlAccess, TextsAreReadAsCodePage936AndEmptyAsNull) {
 
     // A caption written as code page 936 shows as the same characters.
     WriteText(标签5, PropCaption, "\xCA\xA3\xD3\xE0\xCA\xB1\xBC\xE4:"); // 剩余时间:
-    EXPECT_EQ(WindowText(ControlOf(标签5)), L"剩余时间:");
+    EXPECT_EQ(driver::TextOf(ControlOf(标签5)), L"剩余时间:");
     WriteText(标签5, PropCaption, nullptr);
-    EXPECT_EQ(WindowText(ControlOf(标签5)), L"");
+    EXPECT_EQ(driver::TextOf(ControlOf(标签5)), L"");
 }
 
 TEST_F(ControlAccess, ComboTextIsTheFieldAsTypedOrPicked) {
@@ -185,7 +164,7 @@ TEST_F(ControlAccess, CallsFromAnotherThreadCompleteOnTheWindowThread) {
         PumpPendingMessages();
     }
     ASSERT_EQ(workerStep, 1);
-    EXPECT_EQ(WindowText(ControlOf(标签5)), L"worker");
+    EXPECT_EQ(driver::TextOf(ControlOf(标签5)), L"worker");
     EXPECT_EQ(Owned(workerRead), "60");
 }
 

@@ -6,13 +6,11 @@
 
 #include <string>
 
+#include "tests/windows/driver/driver.h"
+
 namespace {
 
-std::wstring ExePath() {
-    std::wstring path = L"Z:";
-    for (const char* p = TOLVANE_EXE_UNIX_PATH; *p != '\0'; ++p) path += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
-    return path;
-}
+std::wstring ExePath() { return driver::TolvaneExePath(); }
 
 class Resources : public testing::Test {
 protected:

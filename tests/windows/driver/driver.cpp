@@ -579,12 +579,14 @@ App::~App() {
 
 DWORD App::ThreadId() const { return window_ ? GetWindowThreadProcessId(window_, nullptr) : 0; }
 
-HWND App::Control(uint32_t id) const {
-    if (window_ == nullptr) return nullptr;
+HWND ControlIn(HWND window, uint32_t id) {
+    if (window == nullptr) return nullptr;
     ControlSearch search{id, nullptr};
-    EnumChildWindows(window_, FindControl, reinterpret_cast<LPARAM>(&search));
+    EnumChildWindows(window, FindControl, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
+
+HWND App::Control(uint32_t id) const { return ControlIn(window_, id); }
 
 HWND App::Focus() const {
     GUITHREADINFO info = {};

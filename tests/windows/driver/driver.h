@@ -86,6 +86,8 @@ LONG ExStyleOf(HWND window);
 // Outer rectangle relative to the client area of `reference`.
 RECT RectIn(HWND window, HWND reference);
 RECT ScreenRect(HWND window);
+// The control with window id `id` among the descendants of `window`, or null.
+HWND ControlIn(HWND window, uint32_t id);
 // A combo box's list, item by item.
 std::vector<std::wstring> ComboItems(HWND combo);
 int ComboSelection(HWND combo);
