@@ -28,18 +28,6 @@ struct PropertyCall {
     PropertyValue result;
 };
 
-int32_t ClampExtent(PropertyValue value) {
-    if (value > MaxUnitExtent) return MaxUnitExtent;
-    if (value < 0) return 0;
-    return static_cast<int32_t>(value);
-}
-
-int32_t ClampPlace(PropertyValue value) {
-    if (value > MaxUnitExtent) return MaxUnitExtent;
-    if (value < -MaxUnitExtent) return -MaxUnitExtent;
-    return static_cast<int32_t>(value);
-}
-
 Text CopyText(const char* text) {
     if (text == nullptr || *text == '\0') return nullptr;
     const size_t length = std::char_traits<char>::length(text);

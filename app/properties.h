@@ -27,6 +27,15 @@ enum PropertyNumber : int32_t {
 // Largest size a width or height write accepts.
 constexpr int32_t MaxUnitExtent = 32627;
 
+// What a write of a width or height (0 to 32627) and of a left or top
+// (-32627 to 32627) stores.
+inline int32_t ClampExtent(intptr_t value) {
+    return value > MaxUnitExtent ? MaxUnitExtent : value < 0 ? 0 : static_cast<int32_t>(value);
+}
+inline int32_t ClampPlace(intptr_t value) {
+    return value > MaxUnitExtent ? MaxUnitExtent : value < -MaxUnitExtent ? -MaxUnitExtent : static_cast<int32_t>(value);
+}
+
 // A property value: an integer, a truth value (1 or 0) or a Text, depending on
 // the property. Pointer-sized so that a Text fits on every build.
 using PropertyValue = intptr_t;

@@ -82,18 +82,6 @@ Slot SlotOf(const SimUnit& unit, int32_t property) {
     return Slot::None;
 }
 
-int32_t ClampExtent(PropertyValue value) {
-    if (value > MaxUnitExtent) return MaxUnitExtent;
-    if (value < 0) return 0;
-    return static_cast<int32_t>(value);
-}
-
-int32_t ClampPlace(PropertyValue value) {
-    if (value > MaxUnitExtent) return MaxUnitExtent;
-    if (value < -MaxUnitExtent) return -MaxUnitExtent;
-    return static_cast<int32_t>(value);
-}
-
 Text CopyToHeap(const std::string& text) {
     if (text.empty()) return nullptr;
     Text block = AllocateText(static_cast<int32_t>(text.size() + 1));
