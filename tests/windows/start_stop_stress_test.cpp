@@ -1,0 +1,176 @@
+// Start and Stop, over and over, at random instants, on the real program under
+// Wine: a minutes countdown of N = 0 with the power-off action, so that every
+// tick starts "shutdown.exe -s -t 0" and a Stop can land before the first
+// tick, in the middle of one, or between two. After each Stop has returned,
+// no command may be started and the label may not be written; over all the
+// cycles the program's handles and memory may not grow.
+//
+// When Stop has returned: the click is only queued input, but the handler
+// enables 按钮开始 first and does the rest in the same message, so once the
+// button is enabled a message sent to the window is answered only after the
+// handler has returned (WindowThreadIdle).
+//
+// Which commands were started before that moment: the program runs in a job
+// whose completion port reports every process created in it, so the count
+// taken right after Stop has returned is the number of commands of that run.
+// Once the log holds that many lines, the test appends a marker line; any
+// line after the marker before the next Start is a command started after Stop.
+//
+// 300 cycles take about seven minutes under Wine (a cycle costs its run plus
+// some 300 ms of clicks and bookkeeping), too long for the serial Windows
+// tests; 200 cycles, most of them stopped around the first tick, take about
+// four. TOLVANE_STRESS_CYCLES overrides the number of cycles.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tests/windows/countdown_support.h"
+#include "tests/windows/driver/app_fixture.h"
+
+namespace {
+
+using namespace driver;
+using namespace countdown_support;
+
+constexpr int DefaultCycles = 200;
+constexpr int WarmUpCycles = 5;
+// How long a countdown runs before Stop, in ms: a band is drawn by its weight,
+// then a length within it. Most Stops land around the first tick (the paced
+// second, then the tick's label write and command start), some before it, some
+// around the second tick.
+struct RunBand {
+    DWORD shortest, longest;
+    double weight;
+};
+const RunBand RunBands[] = {{0, 900, 35}, {900, 1250, 50}, {1250, 2300, 15}};
+// Idle time after the bookkeeping of a Stop, before the next Start.
+constexpr DWORD LongestGap = 150;
+// Our own notion of when Start's handler ran may lag the handler by the poll
+// interval and a round trip; a tick cannot come sooner than 1000 ms after it.
+constexpr DWORD StartSlackMs = 100;
+
+int Cycles() {
+    std::wstring value = EnvironmentValue(L"TOLVANE_STRESS_CYCLES");
+    int cycles = value.empty() ? DefaultCycles : _wtoi(value.c_str());
+    return cycles > WarmUpCycles ? cycles : WarmUpCycles + 1;
+}
+
+void Pause(DWORD milliseconds) {
+    WaitUntil([] { return false; }, milliseconds);
+}
+
+bool SetLabelText(HWND label, const std::wstring& text) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(label, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 5000,
+                               &result) != 0;
+}
+
+class StartStopStress : public AppTest {};
+
+TEST_F(StartStopStress, NoCommandNoLabelWriteAfterStopAndNoGrowth) {
+    const int cycles = Cycles();
+    const unsigned seed = GetTickCount();
+    std::printf("cycles %d, warm-up %d, random seed %u\n", cycles, WarmUpCycles, seed);
+    std::mt19937 random(seed);
+    std::discrete_distribution<int> runBand({RunBands[0].weight, RunBands[1].weight, RunBands[2].weight});
+    int runsInBand[3] = {};
+    std::uniform_int_distribution<DWORD> gapLength(0, LongestGap);
+
+    ChildProcessWatch children(app().ProcessId());
+    ASSERT_TRUE(children.Ready()) << "cannot watch the program's child processes";
+    ASSERT_TRUE(ChooseRadio(app(), 单选分钟));
+    ASSERT_TRUE(ChooseRadio(app(), 单选关机));
+    ASSERT_TRUE(TypeInto(app(), 编秒数框, L"0"));
+    HWND label = Get(标签5);
+
+    Footprint before;
+    size_t createdAtStop = 0;   // commands started up to the last Stop
+    size_t markers = 0;         // marker lines in the log
+    std::wstring labelMarker;   // what the label was set to after the last Stop
+    int runsWithCommands = 0;
+    size_t mostCommandsInARun = 0;
+    const DWORD began = GetTickCount();
+
+    for (int cycle = 0; cycle < cycles; ++cycle) {
+        SCOPED_TRACE("cycle " + std::to_string(cycle));
+        if (cycle == WarmUpCycles) {
+            ASSERT_TRUE(ReadFootprint(app().ProcessId(), &before));
+        }
+        ASSERT_TRUE(ClickStartOfCountdown(app())) << "按钮开始 did not become disabled";
+        const DWORD startedAt = GetTickCount();
+        const int band = runBand(random);
+        ++runsInBand[band];
+        Pause(std::uniform_int_distribution<DWORD>(RunBands[band].shortest, RunBands[band].longest)(random));
+        ASSERT_TRUE(ClickStopOfCountdown(app())) << "按钮开始 not enabled again after Stop";
+        const DWORD stoppedAt = GetTickCount();
+        // Stop has returned: from here on the label keeps our marker text.
+        labelMarker = L"stopped " + std::to_wstring(cycle);
+        ASSERT_TRUE(SetLabelText(label, labelMarker));
+        const size_t created = children.Created();
+
+        // At most one command per tick, and no tick within the first second.
+        const size_t commands = created - createdAtStop;
+        const DWORD ran = stoppedAt - startedAt;
+        EXPECT_LE(commands, static_cast<size_t>((ran + StartSlackMs) / 1000))
+            << commands << " commands in a run of " << ran << " ms";
+        if (commands > 0) ++runsWithCommands;
+        if (commands > mostCommandsInARun) mostCommandsInARun = commands;
+        createdAtStop = created;
+
+        // Every command of the run has logged; then the marker.
+        ASSERT_TRUE(app().Log().WaitForRuns(createdAtStop + markers, 10000))
+            << createdAtStop << " commands started, " << app().Log().Lines().size() - markers << " logged";
+        ASSERT_TRUE(AppendToLog(app().Log(), L"-- stop " + std::to_wstring(cycle)));
+        ++markers;
+
+        Pause(gapLength(random));
+        if (cycle + 1 == cycles) Pause(2500); // after the last Stop, time for a tick or two
+
+        // Before the next Start: nothing has happened since Stop returned.
+        EXPECT_EQ(children.Created(), createdAtStop) << "a process was started after Stop";
+        std::vector<std::wstring> lines = app().Log().Lines();
+        ASSERT_FALSE(lines.empty());
+        ASSERT_EQ(Utf8(lines.back()), "-- stop " + std::to_string(cycle)) << "a command logged after Stop";
+        ASSERT_EQ(Utf8(TextOf(label)), Utf8(labelMarker)) << "the label was written after Stop";
+    }
+    const DWORD elapsed = GetTickCount() - began;
+
+    // Every line that is not a marker is a hidden power-off command.
+    size_t commandLines = 0;
+    for (const ToolRun& run : app().Log().Runs()) {
+        if (run.line.rfind(L"-- stop ", 0) == 0) continue;
+        ++commandLines;
+        EXPECT_TRUE(IsRun(run, L"shutdown.exe -s -t 0")) << Utf8(run.line);
+        EXPECT_EQ(Utf8(run.show), "hidden");
+    }
+    EXPECT_EQ(commandLines, createdAtStop);
+
+    // Workers leave at their next safe point after Stop; let the last one go.
+    EXPECT_TRUE(WaitUntil([&] { return ThreadCount(app().ProcessId()) <= before.threads; }, 5000))
+        << "threads: " << ThreadCount(app().ProcessId()) << ", before: " << before.threads;
+    Footprint after;
+    ASSERT_TRUE(ReadFootprint(app().ProcessId(), &after));
+    std::printf("%d cycles in %.1f s: %lu commands, %d runs with a command, at most %lu in one run\n", cycles,
+                elapsed / 1000.0, static_cast<unsigned long>(createdAtStop), runsWithCommands,
+                static_cast<unsigned long>(mostCommandsInARun));
+    for (int band = 0; band < 3; ++band) {
+        std::printf("  %d runs stopped after %lu to %lu ms\n", runsInBand[band],
+                    static_cast<unsigned long>(RunBands[band].shortest), static_cast<unsigned long>(RunBands[band].longest));
+    }
+    std::printf("after cycle %d: %s\n", WarmUpCycles, Describe(before).c_str());
+    std::printf("after cycle %d: %s\n", cycles, Describe(after).c_str());
+    std::fflush(stdout);
+
+    // Wine answers GetProcessHandleCount and PrivateUsage of another process
+    // with 0; where they give figures (Windows), they may not grow either.
+    EXPECT_LE(after.handleCount, before.handleCount + 4);
+    EXPECT_LE(after.privateUsage, before.privateUsage + 256 * 1024);
+    EXPECT_LE(after.systemHandles, before.systemHandles + 4);
+    EXPECT_LE(after.committedPrivate, before.committedPrivate + 256 * 1024);
+}
+
+} // namespace
