@@ -60,9 +60,11 @@ inline bool TypeInto(const driver::App& app, uint32_t id, const std::wstring& te
 inline bool StartEnabled(const driver::App& app) { return IsWindowEnabled(app.Control(按钮开始)) != FALSE; }
 
 // Clicks 按钮开始 when a countdown is to start: returns once the handler has
-// disabled the button and returned.
-inline bool ClickStartOfCountdown(const driver::App& app) {
+// disabled the button and returned. `clickedAt` receives GetTickCount from
+// just before the click, a moment that the handler cannot precede.
+inline bool ClickStartOfCountdown(const driver::App& app, DWORD* clickedAt = nullptr) {
     HWND start = app.Control(按钮开始);
+    if (clickedAt != nullptr) *clickedAt = GetTickCount();
     if (start == nullptr || !driver::Click(start)) return false;
     if (!driver::WaitUntil([&] { return !IsWindowEnabled(start); }, 5000)) return false;
     return WindowThreadIdle(app.Window());

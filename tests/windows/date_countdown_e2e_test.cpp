@@ -87,8 +87,8 @@ TEST_P(DateCountdown, TargetFromTheComboBoxes) {
     target.wMilliseconds = 0;
 
     const std::wstring before = TextOf(Label());
-    ASSERT_TRUE(ClickStartOfCountdown(app()));
-    const DWORD startedAt = GetTickCount();
+    DWORD startedAt = 0;
+    ASSERT_TRUE(ClickStartOfCountdown(app(), &startedAt));
 
     // The first tick's label: the size of the time to the target, less one
     // second while the target is ahead.
