@@ -342,7 +342,11 @@ void MoveRadioSelection(UnitState& radio, bool forward) {
 
 // The window's own keys, handled before the focused control sees them.
 bool HandleWindowKey(const MSG& message) {
-    if (message.message != WM_KEYDOWN || mainWindow.hwnd == nullptr) return false;
+    // With no control focused (Start disables itself while it has the focus)
+    // plain keys reach the window as system keys, without the Alt flag.
+    const bool plainKey = message.message == WM_KEYDOWN ||
+                          (message.message == WM_SYSKEYDOWN && (message.lParam & (1 << 29)) == 0);
+    if (!plainKey || mainWindow.hwnd == nullptr) return false;
     if (message.hwnd != mainWindow.hwnd && !IsChild(mainWindow.hwnd, message.hwnd)) return false;
     switch (message.wParam) {
     case VK_ESCAPE:
