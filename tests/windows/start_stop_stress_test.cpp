@@ -16,10 +16,9 @@
 // Once the log holds that many lines, the test appends a marker line; any
 // line after the marker before the next Start is a command started after Stop.
 //
-// 300 cycles take about seven minutes under Wine (a cycle costs its run plus
-// some 300 ms of clicks and bookkeeping), too long for the serial Windows
-// tests; 200 cycles, most of them stopped around the first tick, take about
-// four. TOLVANE_STRESS_CYCLES overrides the number of cycles.
+// 300 cycles, most of them stopped around the first tick, take five to seven
+// minutes under Wine (a cycle costs its run plus some 300 ms of clicks and
+// bookkeeping). TOLVANE_STRESS_CYCLES overrides the number of cycles.
 #include <windows.h>
 
 #include <cstdio>
@@ -36,7 +35,7 @@ namespace {
 using namespace driver;
 using namespace countdown_support;
 
-constexpr int DefaultCycles = 200;
+constexpr int DefaultCycles = 300;
 constexpr int WarmUpCycles = 5;
 // How long a countdown runs before Stop, in ms: a band is drawn by its weight,
 // then a length within it. Most Stops land around the first tick (the paced
