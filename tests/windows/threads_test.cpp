@@ -26,18 +26,9 @@
 
 namespace {
 
-// ---- clocks and counters ----------------------------------------------------
+using driver::NowMs;
 
-double NowMs() {
-    static const double ticksPerMs = [] {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / ticksPerMs;
-}
+// ---- clocks and counters ----------------------------------------------------
 
 // The largest step of the tick counter over `steps` of its steps.
 DWORD LargestCounterStep(int steps) {

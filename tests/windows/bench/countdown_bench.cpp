@@ -36,17 +36,6 @@ constexpr int Ticks = Minutes * 60;
 // millisecond.
 constexpr double QuietMs = 800;
 
-double NowMs() {
-    static const double ticksPerMs = [] {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / ticksPerMs;
-}
-
 std::wstring WindowText(HWND window) {
     wchar_t text[128] = {};
     int length = GetWindowTextW(window, text, 128);

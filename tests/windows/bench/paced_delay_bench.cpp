@@ -13,23 +13,15 @@
 #include <cstdio>
 
 #include "runtime/threads.h"
+#include "tests/windows/driver/driver.h"
 
 namespace {
+
+using driver::NowMs;
 
 constexpr int Waits = 10;
 constexpr int32_t WaitMs = 1000;
 constexpr DWORD BaselineMs = 2000;
-
-double NowMs() {
-    static const double ticksPerMs = [] {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / ticksPerMs;
-}
 
 double Ms(const FILETIME& time) {
     return static_cast<double>((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 10000.0;

@@ -31,6 +31,9 @@ std::wstring SystemFolder();
 // Whether two Windows paths name the same file (case-insensitive).
 bool SamePath(const std::wstring& a, const std::wstring& b);
 
+// Milliseconds on the performance counter, for measuring lengths of time.
+double NowMs();
+
 // Polls `condition` (every 10 ms, messages of this thread pumped) until it
 // holds or `timeoutMs` has passed; returns whether it held.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = DefaultTimeoutMs);
