@@ -3,6 +3,9 @@
 #pragma once
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+
+#include "runtime/conversions.h"
 
 #define FUZZ_CHECK(condition)                                                                   \
     do {                                                                                        \
@@ -11,3 +14,11 @@
             std::abort();                                                                       \
         }                                                                                       \
     } while (0)
+
+// The full-width fold of a text, as a string ("" for an empty result).
+inline std::string Folded(const char* text) {
+    Text folded = FoldFullWidth(text);
+    const std::string copy = folded != nullptr ? folded : "";
+    FreeText(folded);
+    return copy;
+}

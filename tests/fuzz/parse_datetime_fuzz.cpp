@@ -11,13 +11,6 @@
 
 namespace {
 
-std::string Folded(const char* text) {
-    Text folded = FoldFullWidth(text);
-    const std::string copy = folded != nullptr ? folded : "";
-    FreeText(folded);
-    return copy;
-}
-
 bool IsLeapYear(int32_t y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
 } // namespace

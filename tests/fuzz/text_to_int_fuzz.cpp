@@ -12,13 +12,6 @@
 
 namespace {
 
-std::string Folded(const char* text) {
-    Text folded = FoldFullWidth(text);
-    const std::string copy = folded != nullptr ? folded : "";
-    FreeText(folded);
-    return copy;
-}
-
 int32_t Low32(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value))); }
 
 } // namespace
