@@ -9,9 +9,10 @@
 // SW_HIDE, the number of wShowWindow when the flag is set with another value,
 // and "default" when the flag is clear.
 //
-// Appending is lock-free: the file is opened with FILE_APPEND_DATA only, so
-// every write lands at the current end, and each line is a single WriteFile,
-// so two fakes running at once never interleave inside a line.
+// Each line is a single WriteFile to a file opened with FILE_APPEND_DATA, made
+// under a named mutex that every fake shares: Wine's append is a look at the
+// end followed by a write, so two fakes appending at once could otherwise
+// land on the same place and one line would be lost.
 #include <windows.h>
 
 #include <string>
@@ -81,11 +82,22 @@ int wmain() {
                         OwnPath() + L"\tcmd=" + GetCommandLineW() + L"\r\n";
     std::string bytes = ToUtf8(line);
 
+    HANDLE lock = CreateMutexW(nullptr, FALSE, L"Local\\TolvaneFakeToolLog");
+    if (lock == nullptr) return 1;
+    const DWORD waited = WaitForSingleObject(lock, 30000);
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+        CloseHandle(lock);
+        return 1;
+    }
+    BOOL ok = FALSE;
+    DWORD written = 0;
     HANDLE file = CreateFileW(logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 1;
-    DWORD written = 0;
-    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
+    if (file != INVALID_HANDLE_VALUE) {
+        ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+    ReleaseMutex(lock);
+    CloseHandle(lock);
     return ok && written == bytes.size() ? 0 : 1;
 }
