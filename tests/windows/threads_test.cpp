@@ -510,7 +510,11 @@ TEST_F(WorkerThreads, ReplacingAHandleClosesTheOneBefore) {
             ASSERT_EQ(WaitForSingleObject(firstThread, 5000), WAIT_OBJECT_0);
             EXPECT_EQ(stopSeenByRoutine.load(), 0) << "the replaced worker was stopped";
         }
-        EXPECT_FALSE(HandleIsOpen(first)) << "the replaced handle is still open";
+        // Once closed, the value may at once be reused for another object (a
+        // later worker's handle or event): it must no longer name that thread.
+        const DWORD firstId = GetThreadId(firstThread);
+        EXPECT_FALSE(HandleIsOpen(first) && GetThreadId(reinterpret_cast<HANDLE>(first)) == firstId)
+            << "the replaced handle is still open";
         EXPECT_EQ(WaitForSingleObject(reinterpret_cast<HANDLE>(second), 5000), WAIT_OBJECT_0);
         CloseHandle(firstThread);
     }
