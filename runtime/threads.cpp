@@ -133,11 +133,10 @@ bool StartThread(ThreadRoutine routine, std::atomic<ThreadHandle>* handleVariabl
 
 bool ForceEndThread(ThreadHandle handle) {
     if (handle == 0) return false;
-    Worker* worker;
-    {
-        RegistryGuard guard;
-        worker = FindByHandle(handle);
-    }
+    // Marked while the registry lock is held: the record cannot be released
+    // between the look-up and the mark, whoever else gives the handle up.
+    RegistryGuard guard;
+    Worker* worker = FindByHandle(handle);
     if (worker == nullptr) return false;
     MarkStopped(worker);
     return true;
