@@ -42,13 +42,20 @@ inline std::string Remaining(const std::string& rest) { return Gbk("剩余时间
 class CountdownTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        ResetSimulation();
+        liveTextsAtStart_ = HostLiveTexts();
+    }
+
+    // A fresh simulated window, thread registry and command record, the real
+    // clock, and no run: the state each test, and each case of a table, starts
+    // from.
+    static void ResetSimulation() {
         SimResetWindow();
         SimResetThreads();
         SimResetCommands();
         SimSetClockReadHook(nullptr);
         RunFlag.store(0);
         WorkerHandle.store(0);
-        liveTextsAtStart_ = HostLiveTexts();
     }
 
     void TearDown() override {

@@ -54,14 +54,6 @@ protected:
         }
         StartWith(单选日期, action);
     }
-
-    void Reset() {
-        SimResetWindow();
-        SimResetThreads();
-        SimResetCommands();
-        SimSetClockReadHook(nullptr);
-        RunFlag.store(0);
-    }
 };
 
 TEST_F(DateScenarios, ShowsTheDistanceToTheTargetAndActsFromTheTargetMinuteOn) {
@@ -104,7 +96,7 @@ TEST_F(DateScenarios, ShowsTheDistanceToTheTargetAndActsFromTheTargetMinuteOn) {
     };
     for (const DateScenario& s : scenarios) {
         SCOPED_TRACE(s.name);
-        Reset();
+        ResetSimulation();
         SimSetPropertyLogging(false);
         Begin(s.start, s.combos, s.action);
         const SimWorkerInfo info = SimRunNextWorker(s.ticks);
@@ -160,7 +152,7 @@ TEST_F(DateScenarios, EachComponentComesFromAReadingOfItsOwn) {
     };
     for (const TurnCase& c : cases) {
         SCOPED_TRACE(c.name);
-        Reset();
+        ResetSimulation();
         Begin(c.start, c.combos, 单选断网);
         int readings = 0;
         SimSetClockReadHook([&] {
@@ -200,7 +192,7 @@ TEST_F(DateScenarios, TheTestReadsTheBoxesAfreshUntilTheFirstMismatch) {
         {StartTexts, 单选关机, {年份框, 月份框, 日期框, 小时框, 分钟框, 单选断网, 单选关机}},
     };
     for (const Case& c : cases) {
-        Reset();
+        ResetSimulation();
         Begin({2019, 12, 28, 18, 30, 10}, c.combos, c.action);
         SimSetBetweenTicksHook([](int64_t tick) {
             if (tick == 2) SimClick(按钮停止);
@@ -222,7 +214,7 @@ TEST_F(DateScenarios, TheTestReadsTheBoxesAfreshUntilTheFirstMismatch) {
 
 TEST_F(DateScenarios, ChangesOfTheBoxesTakeEffectOnTheNextRead) {
     // 分钟框 lowered to 26 before tick 10: the target moves to 18:26:58.
-    Reset();
+    ResetSimulation();
     SimSetPropertyLogging(false);
     Begin({2019, 12, 28, 18, 25, 0}, StartTexts, 单选断网);
     SimSetBetweenTicksHook([](int64_t tick) {
@@ -235,7 +227,7 @@ TEST_F(DateScenarios, ChangesOfTheBoxesTakeEffectOnTheNextRead) {
 
     // 小时框 changed between the display's read and the test's read of tick 2
     // (18:30:00): the display still counts to 18:30:58, the test sees hour 17.
-    Reset();
+    ResetSimulation();
     Begin({2019, 12, 28, 18, 29, 58}, StartTexts, 单选断网);
     int hourReads = 0;
     SimSetPropertyAccessHook([&](const SimPropertyAccess& access) {
@@ -270,7 +262,7 @@ TEST_F(DateScenarios, StopStrikingAnywhereInATickEndsAllEffects) {
         const int callsOnTick = action == 单选关机 ? 13 : 12;
         for (int k = 1; k <= callsOnTick; ++k) {
             SCOPED_TRACE(::testing::Message() << (action == 单选关机 ? "power off" : "release") << ", Stop before call " << k);
-            Reset();
+            ResetSimulation();
             Begin({2019, 12, 28, 18, 29, 59}, StartTexts, action);
             int calls = 0;
             SimSetPropertyAccessHook([&](const SimPropertyAccess&) {
@@ -292,7 +284,7 @@ TEST_F(DateScenarios, StopStrikingAnywhereInATickEndsAllEffects) {
     }
     for (int j = 1; j <= 6; ++j) {
         SCOPED_TRACE(::testing::Message() << "Stop before clock reading " << j);
-        Reset();
+        ResetSimulation();
         Begin({2019, 12, 28, 18, 29, 59}, StartTexts, 单选关机);
         int readings = 0;
         SimSetClockReadHook([&] {

@@ -43,9 +43,7 @@ TEST_F(MinutesCountdownTest, ShowsTheTimeLeftAndActsAfterNMinutesOfTicks) {
     };
     for (const MinutesCase& c : cases) {
         SCOPED_TRACE(std::string("N = \"") + c.typed + "\"");
-        SimResetWindow();
-        SimResetThreads();
-        SimResetCommands();
+        ResetSimulation();
         SimSetPropertyLogging(false);
         SimType(编秒数框, c.typed);
         StartWith(单选分钟, 单选断网);
@@ -124,9 +122,7 @@ TEST_F(MinutesCountdownTest, EditsOfNTakeEffectOnTheNextRead) {
     };
     for (const EditCase& c : cases) {
         SCOPED_TRACE(c.name);
-        SimResetWindow();
-        SimResetThreads();
-        SimResetCommands();
+        ResetSimulation();
         SimSetPropertyLogging(false);
         SimType(编秒数框, c.startN);
         StartWith(单选分钟, 单选断网);
@@ -160,9 +156,7 @@ TEST_F(MinutesCountdownTest, TheActionIsTheOneCheckedWhenTheTargetIsReached) {
         {单选断网, 单选关机, {60, 61, 62}, {}},
     };
     for (const Case& c : cases) {
-        SimResetWindow();
-        SimResetThreads();
-        SimResetCommands();
+        ResetSimulation();
         SimType(编秒数框, "1");
         StartWith(单选分钟, c.chosen);
         SimSetBetweenTicksHook([&](int64_t tick) {
@@ -222,9 +216,7 @@ TEST_F(MinutesCountdownTest, StopStrikingAnywhereInATickEndsAllEffects) {
     for (uint32_t action : {单选关机, 单选断网}) {
         for (int k = 1; k <= (action == 单选关机 ? 5 : 4); ++k) {
             SCOPED_TRACE(::testing::Message() << (action == 单选关机 ? "power off" : "release") << ", Stop before call " << k);
-            SimResetWindow();
-            SimResetThreads();
-            SimResetCommands();
+            ResetSimulation();
             SimType(编秒数框, "0");
             StartWith(单选分钟, action);
             int calls = 0;

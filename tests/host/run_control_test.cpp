@@ -102,9 +102,7 @@ TEST_F(RunControlTest, StartWithBothChoicesStartsOneWorkerOfTheCheckedKind) {
           {false, 单选日期, PropChecked, 1}, {false, 单选分钟, PropChecked, 0}}},
     };
     for (const Case& c : cases) {
-        SimResetWindow();
-        SimResetThreads();
-        RunFlag.store(0);
+        ResetSimulation();
         int32_t runFlagWhenStarted = -1;
         SimSetThreadStartHook([&] { runFlagWhenStarted = RunFlag.load(); });
         StartWith(c.kind, c.action);
