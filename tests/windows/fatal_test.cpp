@@ -11,22 +11,6 @@
 
 namespace {
 
-struct BoxSearch {
-    DWORD processId;
-    HWND box;
-};
-
-BOOL CALLBACK FindBox(HWND hwnd, LPARAM lParam) {
-    auto* search = reinterpret_cast<BoxSearch*>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(hwnd, &owner);
-    if (owner == search->processId && driver::ClassNameOf(hwnd) == L"#32770" && IsWindowVisible(hwnd)) {
-        search->box = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 std::wstring ProbePath() { return driver::WindowsPathFromUnix(TOLVANE_FATAL_PROBE_UNIX); }
 
 BOOL CALLBACK CollectTexts(HWND hwnd, LPARAM lParam) {
@@ -51,18 +35,23 @@ TEST_P(FatalPath, ShowsTheErrorBoxAndExitsWithMinusOne) {
     PROCESS_INFORMATION process = {};
     ASSERT_TRUE(CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
 
-    BoxSearch search = {process.dwProcessId, nullptr};
-    const DWORD deadline = GetTickCount() + 20000;
-    while (search.box == nullptr && GetTickCount() < deadline &&
-           WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
-        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-        if (search.box == nullptr) Sleep(20);
-    }
-    ASSERT_NE(search.box, nullptr) << "no error box appeared";
-    EXPECT_EQ(GetWindow(search.box, GW_OWNER), nullptr);
-    EXPECT_EQ(driver::TextOf(search.box), L"错误");
+    // The box: a visible dialog window of the probe. Waiting ends early if
+    // the probe ends without one.
+    HWND box = nullptr;
+    driver::WaitUntil([&] {
+        for (HWND window : driver::TopLevelWindows(process.dwProcessId)) {
+            if (driver::ClassNameOf(window) == L"#32770" && IsWindowVisible(window)) {
+                box = window;
+                return true;
+            }
+        }
+        return WaitForSingleObject(process.hProcess, 0) != WAIT_TIMEOUT;
+    }, 20000);
+    ASSERT_NE(box, nullptr) << "no error box appeared";
+    EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr);
+    EXPECT_EQ(driver::TextOf(box), L"错误");
     std::vector<std::wstring> texts;
-    EnumChildWindows(search.box, CollectTexts, reinterpret_cast<LPARAM>(&texts));
+    EnumChildWindows(box, CollectTexts, reinterpret_cast<LPARAM>(&texts));
     const std::wstring expected = std::wstring(L"运行时出错!\r\n\r\n错误信息：") + c.message + L"\r\n";
     bool found = false;
     for (const std::wstring& text : texts) found = found || text == expected;
@@ -70,7 +59,7 @@ TEST_P(FatalPath, ShowsTheErrorBoxAndExitsWithMinusOne) {
 
     // The process waits for the box; it ends only once the box is closed.
     EXPECT_EQ(WaitForSingleObject(process.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
-    PostMessageW(search.box, WM_COMMAND, IDOK, 0);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
     ASSERT_EQ(WaitForSingleObject(process.hProcess, 20000), static_cast<DWORD>(WAIT_OBJECT_0));
     DWORD exitCode = 0;
     GetExitCodeProcess(process.hProcess, &exitCode);

@@ -267,36 +267,19 @@ std::vector<std::wstring> ComboItems(HWND combo) {
 
 int ComboSelection(HWND combo) { return static_cast<int>(Send(combo, CB_GETCURSEL, 0, 0)); }
 
-namespace {
-
-struct ListSearch {
-    DWORD processId;
-    std::vector<HWND> lists;
-};
-
-BOOL CALLBACK CollectComboLists(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<ListSearch*>(data);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && ClassNameOf(window) == L"ComboLBox") search->lists.push_back(window);
-    return TRUE;
-}
-
-} // namespace
-
 HWND ComboList(HWND combo) {
     COMBOBOXINFO info = {};
     info.cbSize = sizeof(info);
     if (GetComboBoxInfo(combo, &info) && info.hwndList != nullptr) return info.hwndList;
     // Wine answers that only inside the combo box's own process. Its lists are
     // top-level windows placed, even while hidden, right below their combo box.
-    ListSearch search{0, {}};
-    GetWindowThreadProcessId(combo, &search.processId);
-    EnumWindows(CollectComboLists, reinterpret_cast<LPARAM>(&search));
+    DWORD processId = 0;
+    GetWindowThreadProcessId(combo, &processId);
     RECT field = ScreenRect(combo);
     HWND best = nullptr;
     LONG bestDistance = 0;
-    for (HWND list : search.lists) {
+    for (HWND list : TopLevelWindows(processId)) {
+        if (ClassNameOf(list) != L"ComboLBox") continue;
         RECT rect = ScreenRect(list);
         if (rect.left != field.left || rect.top < field.top) continue;
         LONG distance = rect.top - field.bottom;
@@ -318,20 +301,28 @@ struct TopLevelSearch {
     std::vector<HWND> windows;
 };
 
-BOOL CALLBACK CollectVisibleTopLevel(HWND window, LPARAM data) {
+BOOL CALLBACK CollectTopLevel(HWND window, LPARAM data) {
     auto* search = reinterpret_cast<TopLevelSearch*>(data);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && IsWindowVisible(window)) search->windows.push_back(window);
+    if (owner == search->processId) search->windows.push_back(window);
     return TRUE;
 }
 
 } // namespace
 
-std::vector<HWND> VisibleTopLevelWindows(DWORD processId) {
+std::vector<HWND> TopLevelWindows(DWORD processId) {
     TopLevelSearch search{processId, {}};
-    EnumWindows(CollectVisibleTopLevel, reinterpret_cast<LPARAM>(&search));
+    EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
     return search.windows;
+}
+
+std::vector<HWND> VisibleTopLevelWindows(DWORD processId) {
+    std::vector<HWND> visible;
+    for (HWND window : TopLevelWindows(processId)) {
+        if (IsWindowVisible(window)) visible.push_back(window);
+    }
+    return visible;
 }
 
 // ---- input -----------------------------------------------------------------
@@ -513,22 +504,17 @@ std::wstring SaveScreenshot(HWND window, const std::wstring& name) {
 
 namespace {
 
-struct MainWindowSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindMainWindow(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<MainWindowSearch*>(data);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId) return TRUE;
-    if (ClassNameOf(window) != L"TolvaneMainWindow") return TRUE;
-    wchar_t title[64] = {};
-    GetWindowTextW(window, title, 64);
-    if (std::wstring(title) != L"-Tolvane-") return TRUE;
-    search->found = window;
-    return FALSE;
+// The window titled "-Tolvane-" of class TolvaneMainWindow, or null. The title
+// is read with GetWindowText, which sends nothing to the program while it is
+// still busy creating its window.
+HWND MainWindowOf(DWORD processId) {
+    for (HWND window : TopLevelWindows(processId)) {
+        if (ClassNameOf(window) != L"TolvaneMainWindow") continue;
+        wchar_t title[64] = {};
+        GetWindowTextW(window, title, 64);
+        if (std::wstring(title) == L"-Tolvane-") return window;
+    }
+    return nullptr;
 }
 
 struct ControlSearch {
@@ -557,18 +543,16 @@ App::App(const std::wstring& exePath) {
     }
     processId_ = process_.dwProcessId;
 
-    MainWindowSearch search{processId_, nullptr};
+    HWND window = nullptr;
     bool shown = WaitUntil([&] {
-        search.found = nullptr;
-        EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr && IsWindowVisible(search.found);
+        window = MainWindowOf(processId_);
+        return window != nullptr && IsWindowVisible(window);
     }, 30000);
     if (!shown) {
         error_ = Running() ? L"no visible window of class TolvaneMainWindow titled -Tolvane-"
                            : L"the program ended without showing its window";
         return;
     }
-    HWND window = search.found;
     cameToForeground_ = WaitUntil([&] { return GetForegroundWindow() == window; }, 5000);
     window_ = window;
     if (!cameToForeground_ && !EnsureForeground()) {

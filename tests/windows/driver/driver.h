@@ -98,6 +98,8 @@ int ComboSelection(HWND combo);
 HWND ComboList(HWND combo);
 // BM_GETCHECK == BST_CHECKED.
 bool IsChecked(HWND button);
+// The top-level windows of a process, in z-order, hidden ones too.
+std::vector<HWND> TopLevelWindows(DWORD processId);
 // The visible top-level windows of a process.
 std::vector<HWND> VisibleTopLevelWindows(DWORD processId);
 
