@@ -24,24 +24,8 @@ export FAKE_TOOLS_DIR="$build/tests/windows"
 source "$root/tools/wine-env.sh"
 trap tolvane_wine_cleanup EXIT
 
-# The processes of this prefix: the Wine server, and tolvane.exe.
-in_prefix() { { tr '\0' '\n' <"/proc/$1/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; }
-prefix_server() {
-    local p
-    for p in $(pgrep wineserver || true); do
-        in_prefix "$p" && { echo "$p"; return; }
-    done
-}
-prefix_program() {
-    local p
-    for p in $(pgrep -f 'tolvane\.exe' || true); do
-        in_prefix "$p" && { echo "$p"; return; }
-    done
-}
-# utime + stime of a process, in clock ticks.
-cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$1/stat" 2>/dev/null || echo 0; }
-now() { date +%s.%N; }
-hz=$(getconf CLK_TCK)
+# shellcheck source=tools/proc-cpu.sh
+source "$root/tools/proc-cpu.sh"
 
 report() { # name, ticks used, seconds
     awk -v n="$1" -v d="$2" -v s="$3" -v hz="$hz" \
@@ -55,7 +39,7 @@ wine "$bench" | while IFS= read -r line; do
     case "$line" in
     "@mark "*)
         server=$(prefix_server)
-        program=$(prefix_program)
+        program=$(prefix_process 'tolvane\.exe')
         if [ -z "$marked" ]; then
             marked=1
             began_at=$(now)

@@ -22,20 +22,8 @@ export FAKE_TOOLS_DIR=""
 source "$root/tools/wine-env.sh"
 trap tolvane_wine_cleanup EXIT
 
-# The Wine server of this prefix.
-prefix_server() {
-    local p
-    for p in $(pgrep wineserver || true); do
-        if { tr '\0' '\n' <"/proc/$p/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
-            echo "$p"
-            return
-        fi
-    done
-}
-# utime + stime of a process, in clock ticks.
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat" 2>/dev/null || echo 0; }
-now() { date +%s.%N; }
-hz=$(getconf CLK_TCK)
+# shellcheck source=tools/proc-cpu.sh
+source "$root/tools/proc-cpu.sh"
 
 declare -A began_ticks began_at
 wine "$bench" | while IFS= read -r line; do
